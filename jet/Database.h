@@ -36,6 +36,7 @@ enum class ColumnType : std::uint8_t {
 struct ColumnDefinition {
   std::string name;  // single-byte text (Windows-1252 for Jet 4 names)
   ColumnType type = ColumnType::Text;
+  std::uint16_t length = 0;  // declared size in bytes as stored (Jet 4 text: 2 per character)
 };
 
 struct TableDefinition {
@@ -77,6 +78,8 @@ class TableSource {
 class Database : public TableSource {
  public:
   static std::unique_ptr<Database> Open(const std::string& path);
+  // The same for a database image held in memory; `name` stands for the file in messages.
+  static std::unique_ptr<Database> OpenBytes(std::vector<std::uint8_t> bytes, const std::string& name);
   ~Database() override;
 
   enum class Format { Jet3, Jet4 };
