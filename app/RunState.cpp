@@ -1,5 +1,7 @@
 #include "app/RunState.h"
 
+#include "profiles/ProfileDirectory.h"
+
 namespace {
 
 struct State {
@@ -8,6 +10,7 @@ struct State {
   std::string queueFolder;
   std::string profilePath;
   std::string exeName;
+  ProfileDatabase profiles;
 };
 
 State& TheState() {
@@ -33,6 +36,8 @@ void SetProfilePath(const std::string& path) { TheState().profilePath = path; }
 
 const std::string& ExeName() { return TheState().exeName; }
 void SetExeName(const std::string& name) { TheState().exeName = name; }
+
+ProfileDatabase& ProfileConnection() { return TheState().profiles; }
 
 void Reset() { TheState() = State{}; }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+class ProfileDatabase;
+
 namespace RunState {
 
 // Installation folder of the desktop suite, exactly as the registry holds it.
@@ -26,6 +28,9 @@ void SetProfilePath(const std::string& path);
 // The program's file name as registered with the shell; never asked of the system.
 const std::string& ExeName();
 void SetExeName(const std::string& name);
+
+// The connection to the profile database, open from start-up to the end of the run.
+ProfileDatabase& ProfileConnection();
 
 // Every field back to empty (start of a run, and between test cases).
 void Reset();

@@ -1,9 +1,14 @@
 // The application object and the process entry point.
 //
 // A program defines exactly one static object of a class derived from Application. The entry
-// point calls its Initialize() once and then ends the process: there is no message loop of the
-// framework's own, because the program runs its one window modally from Initialize().
+// point turns off the system's critical-error and open-file error boxes, calls the object's
+// Initialize() once and then ends the process: there is no message loop of the framework's own,
+// because the program runs its one window modally from Initialize(). Nothing is kept by the
+// framework between runs: no registry key, settings file or recent-file list.
 #pragma once
+
+#include <string>
+#include <vector>
 
 class Application {
  public:
@@ -18,4 +23,15 @@ class Application {
 
   // The one application object, or null before it is constructed.
   static Application* Instance();
+
+  // The program's name: the executable's base name as the system reports it, so a renamed
+  // executable goes by its new name.
+  static std::string Name();
+
+  // The process's command line split into arguments, program name first.
+  static std::vector<std::string> Arguments();
+
+  // The application's message box: no owner, the program's name as caption, one OK button and
+  // the exclamation icon.
+  static void ShowMessage(const std::string& text);
 };
