@@ -45,6 +45,12 @@ build_native() {
   cmake --build "$BUILD/native" -j "$JOBS" >/dev/null || cmake --build "$BUILD/native" -j1
 }
 
+build_fuzz() {
+  log "fuzz build (clang, libFuzzer)"
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLO_FUZZ=ON >/dev/null
+  cmake --build "$BUILD/fuzz" -j "$JOBS" --target jet_reader_fuzz >/dev/null || cmake --build "$BUILD/fuzz" -j1 --target jet_reader_fuzz
+}
+
 build_windows() {
   log "Windows build (MinGW-w64 i686)"
   cmake -S "$ROOT" -B "$BUILD/windows" -DCMAKE_BUILD_TYPE=Release \

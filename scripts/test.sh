@@ -7,11 +7,14 @@ source "$(dirname "$0")/lib.sh"
 
 install_packages
 build_native
+build_fuzz
 build_windows
 
 status=0
 log "native tests"
 (cd "$BUILD/native" && ctest --output-on-failure) || status=1
+log "fuzzing the reader"
+(cd "$BUILD/fuzz" && ctest -R jet_reader_fuzz --output-on-failure) || status=1
 
 trap 'stop_wineserver; stop_display' EXIT
 ensure_display
