@@ -49,9 +49,9 @@ program=$!
 # Wait for the main window, or for the program to end by itself (Wine names its process after
 # the .exe, apart from the desktop's explorer.exe).
 started=
-for _ in $(seq 1 100); do
+for i in $(seq 1 100); do
   xdotool search --name 'Tavlo Application Installer' >/dev/null 2>&1 && break
-  if pgrep -x Quenlo.exe >/dev/null; then started=1; elif [ -n "$started" ]; then break; fi
+  if pgrep -x Quenlo.exe >/dev/null; then started=1; elif [ -n "$started" ] || [ "$i" -gt 25 ]; then break; fi
   sleep 0.2
 done
 sleep 1
