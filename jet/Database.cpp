@@ -52,9 +52,26 @@ class FileDatabase : public Database {
 
   void ScanRows(const TableDefinition& table, const std::vector<std::size_t>& columns,
                 const RowVisitor& visit) const override {
+    const std::shared_ptr<const TableLayout> layout = CheckedLayout(table, columns);
+    TableReader reader(source_, layout, columns, &rows_);
+    reader.Scan(visit);
+  }
+
+  void ScanRowsWhereTextEquals(const TableDefinition& table, const std::vector<std::size_t>& columns,
+                               std::size_t keyColumn, const std::string& key,
+                               const RowVisitor& visit) const override {
+    std::vector<std::size_t> wanted = columns;
+    wanted.push_back(keyColumn);
+    TableReader reader(source_, CheckedLayout(table, wanted), wanted, &rows_);
+    reader.ScanWhere(key, visit);
+  }
+
+ private:
+  // The definition is read again, so a table changed since Table() is noticed rather than
+  // decoded with the old layout.
+  std::shared_ptr<const TableLayout> CheckedLayout(const TableDefinition& table,
+                                                   const std::vector<std::size_t>& columns) const {
     const std::shared_ptr<const TableLayout> layout = LayoutOf(table.definitionPage);
-    // The definition is read again, so a table changed since Table() is noticed rather than
-    // decoded with the old layout.
     if (layout->columns.size() != table.columns.size()) Changed(table);
     for (const std::size_t i : columns) {
       if (i >= table.columns.size()) {
@@ -63,11 +80,9 @@ class FileDatabase : public Database {
       const ColumnDefinition& now = layout->columns[i].definition;
       if (now.name != table.columns[i].name || now.type != table.columns[i].type) Changed(table);
     }
-    TableReader reader(source_, layout, columns, &rows_);
-    reader.Scan(visit);
+    return layout;
   }
 
- private:
   [[noreturn]] void Changed(const TableDefinition& table) const {
     throw Error(source_.name() + ": the definition of table " + table.name + " changed while it was open");
   }
@@ -94,11 +109,12 @@ class FileDatabase : public Database {
     return layout;
   }
 
-  // Half the file, so that a process holding a database stays small next to the file; at
-  // least two megabytes, so that the tables of a small file are kept whole.
+  // One and a half times the file: enough to keep the page index of every table for lookups
+  // (a copy of each page and a few bytes a row) while bounding what scans keep; at least four
+  // megabytes, so that the decoded rows of a small file's tables are kept whole.
   static std::size_t RowCacheBudget(const PageSource& source) {
     const std::uint64_t file = static_cast<std::uint64_t>(source.PageCount()) * source.format().pageSize;
-    const std::uint64_t budget = std::clamp<std::uint64_t>(file / 2, 2u << 20, 256u << 20);
+    const std::uint64_t budget = std::clamp<std::uint64_t>(file + file / 2, 4u << 20, 256u << 20);
     return static_cast<std::size_t>(budget);
   }
 
@@ -113,6 +129,20 @@ class FileDatabase : public Database {
 };
 
 }  // namespace
+
+void TableSource::ScanRowsWhereTextEquals(const TableDefinition& table, const std::vector<std::size_t>& columns,
+                                          std::size_t keyColumn, const std::string& key,
+                                          const RowVisitor& visit) const {
+  std::vector<std::size_t> wanted = columns;
+  wanted.push_back(keyColumn);
+  std::vector<Value> visible(columns.size());
+  ScanRows(table, wanted, [&](const std::vector<Value>& fields) {
+    const Value& v = fields.back();
+    if (v.null || !EqualsIgnoreCase(v.text, key)) return;
+    for (std::size_t k = 0; k < visible.size(); ++k) visible[k] = fields[k];
+    visit(visible);
+  });
+}
 
 Database::~Database() = default;
 

@@ -71,6 +71,15 @@ class TableSource {
   using RowVisitor = std::function<void(const std::vector<Value>& fields)>;
   virtual void ScanRows(const TableDefinition& table, const std::vector<std::size_t>& columns,
                         const RowVisitor& visit) const = 0;
+
+  // ScanRows limited to the rows whose field `keyColumn` (a position into table.columns) is
+  // not null and has text equal to `key` without regard to case, the way Jet compares text
+  // (Windows-1252 letters, accents kept). A database file answers repeated lookups from an
+  // index of each data page it keeps while the page is unchanged, so a lookup costs about a
+  // re-read of the table's pages; this default filters a full scan.
+  virtual void ScanRowsWhereTextEquals(const TableDefinition& table, const std::vector<std::size_t>& columns,
+                                       std::size_t keyColumn, const std::string& key,
+                                       const RowVisitor& visit) const;
 };
 
 // A database file. Open throws Error for a missing file, a file that is not a Jet 3 or Jet 4

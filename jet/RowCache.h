@@ -17,27 +17,39 @@
 namespace jet {
 
 struct CachedRows {
-  static constexpr std::uint32_t kNull = 0xFFFFFFFFu;
-  struct Field {
-    std::uint32_t offset;
-    std::uint32_t length;  // kNull for a null value
-  };
   std::vector<std::uint8_t> page;                // the bytes decoded
   std::shared_ptr<const TableLayout> layout;     // held, so its address names it uniquely
   std::vector<std::size_t> columns;
-  std::string text;                              // all values' text, one after another
-  std::vector<Field> fields;                     // columns.size() per row
+  // Rows exactly as a visitor receives them, so that replaying them copies nothing.
+  std::vector<std::vector<Value>> rows;
+  std::size_t cost = 0;                          // bytes held, heap blocks included
 
-  std::size_t Cost() const { return page.size() + text.size() + fields.size() * sizeof(Field) + 128; }
+  // For lookups by the text of the last of `columns` instead: which row slots hold which key
+  // (hash of its case-folded text), sorted by hash; the rows themselves are decoded again.
+  bool keyed = false;
+  struct Key {
+    std::uint32_t hash;
+    std::uint32_t slot;
+    bool operator<(const Key& o) const { return hash < o.hash || (hash == o.hash && slot < o.slot); }
+  };
+  std::vector<Key> keys;
+
+  void Add(const std::vector<Value>& fields);
+  std::size_t Cost() const {
+    return cost + page.size() + rows.capacity() * sizeof(std::vector<Value>) + keys.capacity() * sizeof(Key) + 160;
+  }
 };
+
+// The hash CachedRows::keys holds for a value's text.
+std::uint32_t KeyHash(const std::string& text);
 
 class RowCache {
  public:
   explicit RowCache(std::size_t budgetBytes) : budget_(budgetBytes) {}
 
   std::shared_ptr<const CachedRows> Find(std::uint32_t page, const TableLayout* layout,
-                                         const std::vector<std::size_t>& columns, const std::uint8_t* bytes,
-                                         std::size_t pageSize) const;
+                                         const std::vector<std::size_t>& columns, bool keyed,
+                                         const std::uint8_t* bytes, std::size_t pageSize) const;
   void Store(std::uint32_t page, std::shared_ptr<const CachedRows> rows);
 
  private:
@@ -45,6 +57,7 @@ class RowCache {
   mutable std::mutex mutex_;
   std::unordered_map<std::uint32_t, std::shared_ptr<const CachedRows>> pages_;
   std::size_t used_ = 0;
+  std::shared_ptr<const CachedRows> full_;  // the kind for which nothing more fits
 };
 
 }  // namespace jet

@@ -1,5 +1,6 @@
 #include "jet/TableReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -69,7 +70,8 @@ namespace {
 constexpr std::uint32_t kPagesPerRead = 32;
 }  // namespace
 
-void TableReader::Scan(const TableSource::RowVisitor& visit) {
+template <typename PageFn>
+void TableReader::ForEachDataPage(PageFn page) {
   const std::vector<std::uint32_t> pages = ReadUsageMap(source_, layout_.usedPages);
   const std::size_t pageSize = f_.pageSize;
   std::size_t i = 0;
@@ -82,121 +84,165 @@ void TableReader::Scan(const TableSource::RowVisitor& visit) {
       const std::uint8_t* bytes = run_.data() + (k - i) * pageSize;
       // Usage maps can still mark pages the table has given up; only its own data pages count.
       if (bytes[0] != kPageData || Le32(bytes + 4) != layout_.definitionPage) continue;
-      if (cache_ != nullptr) {
-        const std::shared_ptr<const CachedRows> hit = cache_->Find(pages[k], &layout_, wantedPositions_, bytes, pageSize);
-        if (hit) {
-          Replay(*hit, visit);
-          continue;
-        }
-      }
-      source_.Adopt(pages[k], bytes, dataPage_);
-      if (cache_ == nullptr) {
-        ScanPage(visit, nullptr);
-        continue;
-      }
-      auto keep = std::make_shared<CachedRows>();
-      keep->layout = layoutHolder_;
-      keep->columns = wantedPositions_;
-      usedOtherPages_ = false;
-      ScanPage(visit, keep.get());
-      if (!usedOtherPages_) {
-        keep->page.assign(bytes, bytes + pageSize);
-        cache_->Store(pages[k], std::move(keep));
-      }
+      page(pages[k], bytes);
     }
     i = j;
   }
 }
 
-void TableReader::Replay(const CachedRows& rows, const TableSource::RowVisitor& visit) {
-  const std::size_t width = fields_.size();
-  const std::size_t count = width == 0 ? rows.fields.size() : rows.fields.size() / width;
-  const char* text = rows.text.data();
-  const CachedRows::Field* f = rows.fields.data();
-  for (std::size_t r = 0; r < count; ++r) {
-    for (std::size_t k = 0; k < width; ++k, ++f) {
-      Value& v = fields_[k];
-      v.null = f->length == CachedRows::kNull;
-      if (v.null) {
-        v.text.clear();
-      } else {
-        v.text.assign(text + f->offset, f->length);
+void TableReader::Scan(const TableSource::RowVisitor& visit) {
+  const std::size_t pageSize = f_.pageSize;
+  ForEachDataPage([&](std::uint32_t number, const std::uint8_t* bytes) {
+    if (cache_ != nullptr) {
+      const std::shared_ptr<const CachedRows> hit = cache_->Find(number, &layout_, wantedPositions_, false, bytes, pageSize);
+      if (hit) {
+        Replay(*hit, visit);
+        return;
       }
     }
-    visit(fields_);
-  }
+    source_.Adopt(number, bytes, dataPage_);
+    if (cache_ == nullptr) {
+      ScanPage([&](unsigned) { visit(fields_); });
+      return;
+    }
+    auto keep = std::make_shared<CachedRows>();
+    keep->layout = layoutHolder_;
+    keep->columns = wantedPositions_;
+    usedOtherPages_ = false;
+    ScanPage([&](unsigned) {
+      keep->Add(fields_);
+      visit(fields_);
+    });
+    if (!usedOtherPages_) {
+      keep->page.assign(bytes, bytes + pageSize);
+      cache_->Store(number, std::move(keep));
+    }
+  });
 }
 
-void TableReader::ScanPage(const TableSource::RowVisitor& visit, CachedRows* keep) {
+void TableReader::ScanWhere(const std::string& key, const TableSource::RowVisitor& visit) {
+  const std::size_t keyField = fields_.size() - 1;
+  const std::size_t pageSize = f_.pageSize;
+  const std::uint32_t hash = KeyHash(key);
+  visible_.resize(keyField);
+  for (std::size_t k = 0; k < keyField; ++k) visible_[k].type = fields_[k].type;
+  const auto emitIfEqual = [&]() {
+    const Value& v = fields_[keyField];
+    if (v.null || !EqualsIgnoreCase(v.text, key)) return;
+    for (std::size_t k = 0; k < keyField; ++k) {
+      visible_[k].null = fields_[k].null;
+      visible_[k].text = fields_[k].text;
+    }
+    visit(visible_);
+  };
+  ForEachDataPage([&](std::uint32_t number, const std::uint8_t* bytes) {
+    if (cache_ != nullptr) {
+      const std::shared_ptr<const CachedRows> hit = cache_->Find(number, &layout_, wantedPositions_, true, bytes, pageSize);
+      if (hit) {
+        auto it = std::lower_bound(hit->keys.begin(), hit->keys.end(), CachedRows::Key{hash, 0});
+        if (it == hit->keys.end() || it->hash != hash) return;
+        source_.Adopt(number, bytes, dataPage_);
+        const std::size_t tableEnd = f_.dataRowTable + 2 * static_cast<std::size_t>(dataPage_.view().U16(f_.dataRowCount));
+        for (; it != hit->keys.end() && it->hash == hash; ++it) {
+          RowSpan span;
+          std::uint16_t raw;
+          if (!LiveRow(it->slot, tableEnd, span, raw)) continue;
+          DecodeSlot(it->slot, span, raw);
+          emitIfEqual();
+        }
+        return;
+      }
+    }
+    source_.Adopt(number, bytes, dataPage_);
+    if (cache_ == nullptr) {
+      ScanPage([&](unsigned) { emitIfEqual(); });
+      return;
+    }
+    auto keep = std::make_shared<CachedRows>();
+    keep->layout = layoutHolder_;
+    keep->columns = wantedPositions_;
+    keep->keyed = true;
+    usedOtherPages_ = false;
+    ScanPage([&](unsigned slot) {
+      const Value& v = fields_[keyField];
+      if (!v.null) keep->keys.push_back({KeyHash(v.text), slot});
+      emitIfEqual();
+    });
+    if (!usedOtherPages_) {
+      std::sort(keep->keys.begin(), keep->keys.end());
+      keep->keys.shrink_to_fit();
+      keep->page.assign(bytes, bytes + pageSize);
+      cache_->Store(number, std::move(keep));
+    }
+  });
+}
+
+void TableReader::Replay(const CachedRows& rows, const TableSource::RowVisitor& visit) {
+  for (const std::vector<Value>& row : rows.rows) visit(row);
+}
+
+bool TableReader::LiveRow(unsigned slot, std::size_t tableEnd, RowSpan& span, std::uint16_t& raw) const {
   const Bytes v = dataPage_.view();
-  const unsigned rowCount = v.U16(f_.dataRowCount);
+  raw = v.U16(f_.dataRowTable + 2 * slot);
+  if (raw & kRowDeleted) return false;
+  span.start = raw & kRowOffsetMask;
+  span.end = slot == 0 ? f_.pageSize : (v.U16(f_.dataRowTable + 2 * (slot - 1)) & kRowOffsetMask);
+  if (span.start < tableEnd || span.start >= span.end) {
+    RowError(dataPage_, slot,
+             "offset " + Hex(span.start) + (span.start < tableEnd ? " inside the row table" : " beyond the row's end ") +
+                 (span.start < tableEnd ? "" : Hex(span.end)));
+  }
+  return true;
+}
+
+template <typename RowFn>
+void TableReader::ScanPage(RowFn onRow) {
+  const unsigned rowCount = dataPage_.view().U16(f_.dataRowCount);
   const std::size_t tableEnd = f_.dataRowTable + 2 * static_cast<std::size_t>(rowCount);
   if (tableEnd > f_.pageSize) {
     throw Error(dataPage_.where() + ": " + std::to_string(rowCount) + " row slots cannot fit in a page");
   }
-  const auto emit = [&]() {
-    if (keep != nullptr) {
-      if (fields_.empty()) {
-        // No columns: the row count still has to come back, so a row is one empty field.
-        keep->fields.push_back({0, CachedRows::kNull});
-      }
-      for (const Value& f : fields_) {
-        if (f.null) {
-          keep->fields.push_back({0, CachedRows::kNull});
-        } else {
-          keep->fields.push_back({static_cast<std::uint32_t>(keep->text.size()), static_cast<std::uint32_t>(f.text.size())});
-          keep->text += f.text;
-        }
-      }
-    }
-    visit(fields_);
-  };
-  std::uint32_t previous = f_.pageSize;
   for (unsigned r = 0; r < rowCount; ++r) {
-    const std::uint16_t raw = v.U16(f_.dataRowTable + 2 * r);
-    const std::uint32_t end = previous;
-    previous = raw & kRowOffsetMask;
-    if (raw & kRowDeleted) continue;
-    RowSpan span{static_cast<std::uint32_t>(raw & kRowOffsetMask), end};
-    if (span.start < tableEnd || span.start >= span.end) {
-      RowError(dataPage_, r,
-               "offset " + Hex(span.start) + (span.start < tableEnd ? " inside the row table" : " beyond the row's end ") +
-                   (span.start < tableEnd ? "" : Hex(span.end)));
-    }
-    if ((raw & kRowOverflow) == 0) {
-      DecodeRow(dataPage_, r, span);
-      emit();
-      continue;
-    }
-    // The row moved to another page; its old place keeps a pointer to the new one. The new
-    // place is marked deleted on its page (so that a scan meets the row only once), which is
-    // why the flag is not looked at there.
-    usedOtherPages_ = true;
-    const Page* at = &dataPage_;
-    unsigned atRow = r;
-    RowSpan atSpan = span;
-    std::uint16_t atRaw = raw;
-    for (int hop = 0; (atRaw & kRowOverflow) != 0; ++hop) {
-      if (hop == kMaxOverflowHops) RowError(dataPage_, r, "overflow pointers go round in a loop");
-      if (atSpan.end - atSpan.start < 4) RowError(*at, atRow, "overflow pointer shorter than 4 bytes");
-      const std::uint32_t pointer = at->view().U32(atSpan.start);
-      const std::uint32_t target = pointer >> 8;
-      if (target == 0 || target >= source_.PageCount()) {
-        RowError(*at, atRow, "overflow pointer to page " + std::to_string(target) + ", which the file does not have");
-      }
-      source_.Read(target, overflowPage_);
-      if (overflowPage_.view().U8(0) != kPageData) {
-        RowError(*at, atRow, "overflow pointer to page " + std::to_string(target) + ", which is not a data page");
-      }
-      atRow = pointer & 0xFF;
-      atSpan = LocateRow(f_, overflowPage_, atRow, "overflow row");
-      atRaw = overflowPage_.view().U16(f_.dataRowTable + 2 * atRow);
-      at = &overflowPage_;
-      if (atSpan.start >= atSpan.end) RowError(*at, atRow, "empty overflow row");
-    }
-    DecodeRow(*at, atRow, atSpan);
-    emit();
+    RowSpan span;
+    std::uint16_t raw;
+    if (!LiveRow(r, tableEnd, span, raw)) continue;
+    DecodeSlot(r, span, raw);
+    onRow(r);
   }
+}
+
+void TableReader::DecodeSlot(unsigned r, RowSpan span, std::uint16_t raw) {
+  if ((raw & kRowOverflow) == 0) {
+    DecodeRow(dataPage_, r, span);
+    return;
+  }
+  // The row moved to another page; its old place keeps a pointer to the new one. The new
+  // place is marked deleted on its page (so that a scan meets the row only once), which is
+  // why the flag is not looked at there.
+  usedOtherPages_ = true;
+  const Page* at = &dataPage_;
+  unsigned atRow = r;
+  RowSpan atSpan = span;
+  std::uint16_t atRaw = raw;
+  for (int hop = 0; (atRaw & kRowOverflow) != 0; ++hop) {
+    if (hop == kMaxOverflowHops) RowError(dataPage_, r, "overflow pointers go round in a loop");
+    if (atSpan.end - atSpan.start < 4) RowError(*at, atRow, "overflow pointer shorter than 4 bytes");
+    const std::uint32_t pointer = at->view().U32(atSpan.start);
+    const std::uint32_t target = pointer >> 8;
+    if (target == 0 || target >= source_.PageCount()) {
+      RowError(*at, atRow, "overflow pointer to page " + std::to_string(target) + ", which the file does not have");
+    }
+    source_.Read(target, overflowPage_);
+    if (overflowPage_.view().U8(0) != kPageData) {
+      RowError(*at, atRow, "overflow pointer to page " + std::to_string(target) + ", which is not a data page");
+    }
+    atRow = pointer & 0xFF;
+    atSpan = LocateRow(f_, overflowPage_, atRow, "overflow row");
+    atRaw = overflowPage_.view().U16(f_.dataRowTable + 2 * atRow);
+    at = &overflowPage_;
+    if (atSpan.start >= atSpan.end) RowError(*at, atRow, "empty overflow row");
+  }
+  DecodeRow(*at, atRow, atSpan);
 }
 
 void TableReader::DecodeRow(const Page& page, unsigned row, RowSpan span) {

@@ -24,9 +24,23 @@ class TableReader {
 
   void Scan(const TableSource::RowVisitor& visit);
 
+  // Visits the rows whose last wanted column has text equal to `key` without regard to case,
+  // giving the visitor the other wanted columns.
+  void ScanWhere(const std::string& key, const TableSource::RowVisitor& visit);
+
  private:
-  // The live rows of the data page in dataPage_; fills `keep` when given.
-  void ScanPage(const TableSource::RowVisitor& visit, CachedRows* keep);
+  // The data pages of the table in the file as it is now, read in runs; calls `page` with the
+  // number and bytes of each one the table owns.
+  template <typename PageFn>
+  void ForEachDataPage(PageFn page);
+  // Decodes each live row of the data page in dataPage_ and calls onRow with its slot.
+  template <typename RowFn>
+  void ScanPage(RowFn onRow);
+  // The bytes of live row `slot` of dataPage_ (whose row table ends at tableEnd); false for a
+  // deleted row.
+  bool LiveRow(unsigned slot, std::size_t tableEnd, RowSpan& span, std::uint16_t& raw) const;
+  // Decodes row `slot` of dataPage_ (or the row it moved to) into fields_.
+  void DecodeSlot(unsigned slot, RowSpan span, std::uint16_t raw);
   void Replay(const CachedRows& rows, const TableSource::RowVisitor& visit);
   void DecodeRow(const Page& page, unsigned row, RowSpan span);
   void DecodeValue(const ColumnLayout& column, const Page& page, unsigned row, const std::uint8_t* data,
@@ -46,6 +60,7 @@ class TableReader {
   bool usedOtherPages_ = false;  // the current page's rows needed bytes from other pages
   std::vector<std::uint8_t> run_;
   std::vector<Value> fields_;
+  std::vector<Value> visible_;  // ScanWhere: fields_ without the key
   std::vector<std::uint32_t> varOffsets_;
   std::vector<std::uint8_t> longValue_;
   Page dataPage_;

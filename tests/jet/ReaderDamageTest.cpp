@@ -399,7 +399,17 @@ TEST_F(ReaderDamage, ReadsTheFileAsItIsNowNotAsItWas) {
       }
     }
     ASSERT_GT(hits, 0u);
+    const jet::TableDefinition table = db->Table("Table1");
+    const auto count = [&](const std::string& key) {
+      std::size_t n = 0;
+      db->ScanRowsWhereTextEquals(table, {1}, 0, key, [&](const std::vector<jet::Value>&) { ++n; });
+      return n;
+    };
+    EXPECT_EQ(count("ABCDEFG"), 1u);
+    EXPECT_EQ(count("abcdefx"), 0u);
     WriteFile(path, encoded ? Encode(changed, 0x01020304u) : changed);
+    EXPECT_EQ(count("abcdefg"), 0u);
+    EXPECT_EQ(count("abcdefX"), 1u);
     const std::vector<std::string> after = ReadEverything(*db);
     ASSERT_EQ(after.size(), 2u);
     EXPECT_NE(after, before);

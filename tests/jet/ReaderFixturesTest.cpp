@@ -2,6 +2,7 @@
 // tables, and in every table the same rows with the same values.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <sstream>
 
@@ -254,6 +255,80 @@ TEST(ReaderScan, DefinitionThatNoLongerMatchesTheFileIsRefused) {
   jet::TableDefinition elsewhere = t;
   elsewhere.definitionPage = 0;
   EXPECT_THROW(db->ScanRows(elsewhere, {0}, [](const std::vector<jet::Value>&) {}), jet::Error);
+}
+
+// Every row whose key column equals `key` (case aside), as a full scan filtered here finds them.
+std::vector<std::vector<std::string>> Filtered(const std::vector<std::vector<jet::Value>>& full,
+                                               const std::vector<std::size_t>& columns, std::size_t key,
+                                               const std::string& text) {
+  std::vector<std::vector<std::string>> out;
+  for (const auto& row : full) {
+    if (row[key].null || !jet::EqualsIgnoreCase(row[key].text, text)) continue;
+    std::vector<std::string> picked;
+    for (std::size_t c : columns) picked.push_back(row[c].null ? "<null>" : row[c].text);
+    out.push_back(picked);
+  }
+  return out;
+}
+
+std::vector<std::vector<std::string>> Lookup(const jet::TableSource& source, const jet::TableDefinition& t,
+                                             const std::vector<std::size_t>& columns, std::size_t key,
+                                             const std::string& text, bool viaDefault) {
+  std::vector<std::vector<std::string>> out;
+  const auto visit = [&](const std::vector<jet::Value>& fields) {
+    EXPECT_EQ(fields.size(), columns.size());
+    std::vector<std::string> picked;
+    for (const jet::Value& v : fields) picked.push_back(v.null ? "<null>" : v.text);
+    out.push_back(picked);
+  };
+  if (viaDefault) {
+    source.jet::TableSource::ScanRowsWhereTextEquals(t, columns, key, text, visit);
+  } else {
+    source.ScanRowsWhereTextEquals(t, columns, key, text, visit);
+  }
+  return out;
+}
+
+TEST(ReaderLookup, TextLookupsFindWhatAFilteredScanFinds) {
+  REQUIRE_FIXTURES();
+  std::size_t lookups = 0;
+  std::size_t found = 0;
+  for (const std::string& file : readertest::FixtureFiles()) {
+    const auto db = jet::Database::Open(file);
+    for (const std::string& name : db->UserTableNames()) {
+      SCOPED_TRACE(file + " table " + name);
+      const jet::TableDefinition t = db->Table(name);
+      std::vector<std::size_t> all(t.columns.size());
+      for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+      std::vector<std::vector<jet::Value>> full;
+      db->ScanRows(t, all, [&](const std::vector<jet::Value>& f) { full.push_back(f); });
+      for (std::size_t key = 0; key < t.columns.size(); ++key) {
+        if (t.columns[key].type != jet::ColumnType::Text && t.columns[key].type != jet::ColumnType::Long) continue;
+        // Values present (first, middle, last row), one in other case, one absent, empty text.
+        std::vector<std::string> probes = {"no such value", ""};
+        for (std::size_t r : {std::size_t{0}, full.size() / 2, full.size() - 1}) {
+          if (r < full.size() && !full[r][key].null) probes.push_back(full[r][key].text);
+        }
+        if (probes.size() > 2) {
+          std::string upper = probes[2];
+          for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+          probes.push_back(upper);
+        }
+        const std::vector<std::size_t> columns = {all.size() - 1, key, 0};
+        for (const std::string& probe : probes) {
+          const auto expected = Filtered(full, columns, key, probe);
+          // Twice: the second time from the page index the first one left.
+          EXPECT_EQ(Lookup(*db, t, columns, key, probe, false), expected) << "key " << t.columns[key].name << " = " << probe;
+          EXPECT_EQ(Lookup(*db, t, columns, key, probe, false), expected) << "again";
+          EXPECT_EQ(Lookup(*db, t, columns, key, probe, true), expected) << "default";
+          ++lookups;
+          found += expected.size();
+        }
+      }
+    }
+  }
+  EXPECT_GT(lookups, 100u);
+  EXPECT_GT(found, 100u);
 }
 
 }  // namespace
