@@ -160,7 +160,9 @@ void Recordset::Run(const TableSource& source, const SelectStatement& st) {
     return TextEqual(v.text, st.where->literal);
   };
 
-  source.ScanRows(table, scanColumns, [&](const std::vector<Value>& fields) {
+  std::optional<std::size_t> whereColumn;
+  if (st.where) whereColumn = FindColumn(table, st.where->column);
+  const TableSource::RowVisitor keep = [&](const std::vector<Value>& fields) {
     if (whereScan && !matches(fields[*whereScan])) return;
     for (std::size_t f = 0; f < stored_; ++f) {
       const Value& v = fields[storedToScan[f]];
@@ -172,7 +174,13 @@ void Recordset::Run(const TableSource& source, const SelectStatement& st) {
       nulls_.push_back(v.null);
     }
     ++rows_;
-  });
+  };
+  // A text comparison the source can answer from its own page index; the rows it hands back
+  // are checked once more by the same rule.
+  if (whereColumn && !whereNumber)
+    source.ScanRowsWhereTextEquals(table, scanColumns, *whereColumn, st.where->literal, keep);
+  else
+    source.ScanRows(table, scanColumns, keep);
   arena_.shrink_to_fit();
   ends_.shrink_to_fit();
   nulls_.shrink_to_fit();
