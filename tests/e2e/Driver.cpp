@@ -84,42 +84,57 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+// A bitmap compatible with the screen, drawn on through `dc`, then read back pixel by pixel.
+class ScreenBitmap {
+ public:
+  ScreenBitmap(int width, int height) : width_(width), height_(height) {
+    screen_ = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen_);
+    bitmap_ = CreateCompatibleBitmap(screen_, width, height);
+    old_ = SelectObject(dc, bitmap_);
+  }
+  ~ScreenBitmap() {
+    SelectObject(dc, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen_);
+  }
+  ScreenBitmap(const ScreenBitmap&) = delete;
+  ScreenBitmap& operator=(const ScreenBitmap&) = delete;
+
+  HDC Screen() const { return screen_; }
+  std::vector<COLORREF> Pixels() const {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) pixels.push_back(GetPixel(dc, x, y));
+    return pixels;
+  }
+
+  HDC dc;
+
+ private:
+  int width_, height_;
+  HDC screen_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
+
 // Pixels of a window as the screen shows it.
 std::vector<COLORREF> Capture(HWND window, int width, int height) {
-  std::vector<COLORREF> pixels;
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  ScreenBitmap shot(width, height);
+  BitBlt(shot.dc, 0, 0, width, height, shot.Screen(), origin.x, origin.y, SRCCOPY);
+  return shot.Pixels();
 }
 
 // The system icon drawn as a message box draws it: at the top left, on the dialog colour.
 std::vector<COLORREF> Render(LPCSTR which, int width, int height) {
-  std::vector<COLORREF> pixels;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
+  ScreenBitmap drawing(width, height);
   RECT all{0, 0, width, height};
-  FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-  DrawIcon(memory, 0, 0, LoadIconA(nullptr, which));
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  FillRect(drawing.dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  DrawIcon(drawing.dc, 0, 0, LoadIconA(nullptr, which));
+  return drawing.Pixels();
 }
 
 // Icon handles do not cross processes under Wine, so the icon is told by its looks: the
