@@ -8,27 +8,15 @@
 #include <utility>
 
 #include "jet/Collation.h"
+#include "jet/Values.h"
 
 namespace jet {
 namespace {
 
 enum class Compare { Text, Number };
 
-bool IsNumeric(ColumnType type) {
-  switch (type) {
-    case ColumnType::Boolean:
-    case ColumnType::Byte:
-    case ColumnType::Integer:
-    case ColumnType::Long:
-    case ColumnType::Currency:
-    case ColumnType::Single:
-    case ColumnType::Double:
-    case ColumnType::Numeric:
-      return true;
-    default:
-      return false;
-  }
-}
+// Booleans compare by value too (True before False), like the numbers.
+bool IsNumeric(ColumnType type) { return ValueKindOf(type) != ValueKind::Text; }
 
 // Jet keeps True as -1, so in ascending order True comes before False. The reader gives
 // booleans as "1" and "0"; a WHERE literal may use any of the words Access accepts.
